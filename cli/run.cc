@@ -19,10 +19,10 @@ bool takes_value(char letter) {
   return letter == 's' || letter == 'p' || letter == 'l' || letter == 'o';
 }
 
-// `value` is the argument taken after the option, or nullptr when there
-// was none.
-void act_on_option(char letter, char* value, run_state& run) {
-  if (takes_value(letter) && value == nullptr) {
+// `option_value` is the argument taken after the option, or nullptr when
+// there was none.
+void act_on_option(char letter, char* option_value, run_state& run) {
+  if (takes_value(letter) && option_value == nullptr) {
     std::fprintf(stderr, "option -%c requires a value\n", letter);
     ++run.error_count;
     return;
@@ -35,17 +35,18 @@ void act_on_option(char letter, char* value, run_state& run) {
       run.quiet = true;
       break;
     case 'o':
-      run.output_name = value;
+      run.output_name = option_value;
       break;
     case 's':
-      run.esf_name = value;
-      if (!run.quiet) std::printf("esf file name: %s\n", value);
+      run.esf_name = option_value;
+      if (!run.quiet) std::printf("esf file name: %s\n", option_value);
       break;
     case 'p':
-      add_process_files(value, run.processes, run.quiet, run.error_count);
+      add_process_files(option_value, run.processes, run.quiet,
+                        run.error_count);
       break;
     case 'l':
-      add_offsets(value, run.offsets, run.quiet);
+      add_offsets(option_value, run.offsets, run.quiet);
       break;
     default:
       std::fprintf(stderr, "unknown option %c\n", letter);
@@ -98,15 +99,15 @@ bool scan_arguments(int argc, char** argv, run_state& run) {
   for (int index = 1; index < argc;) {
     const char* argument = argv[index++];
     char letter = '?';
-    char* value = nullptr;
+    char* option_value = nullptr;
     if (argument[0] == '-' && argument[1] != '\0' && argument[2] == '\0') {
       letter = argument[1];
       // Every option letter takes a following argument that does not begin
       // with -, an empty one included; c, h, q and unknown letters ignore it.
-      if (index < argc && argv[index][0] != '-') value = argv[index++];
+      if (index < argc && argv[index][0] != '-') option_value = argv[index++];
     }
     if (letter == 'h') return false;
-    act_on_option(letter, value, run);
+    act_on_option(letter, option_value, run);
   }
   return true;
 }

@@ -187,9 +187,10 @@ SETUP='printf old >out.dlf' t "refused run leaves the output file alone" 1 "$pa$
   $'unknown option z\n' old -p a.bin -o out.dlf -z
 
 t "-o without a value (last)" 1 "$pa$banner$usage" $'option -o requires a value\n' - -p a.bin -o
-t "-o without a value (next begins with -) does not reuse a value" 1 \
+t "-o without a value (next begins with -)" 1 \
   $'esf file name: x.dlf\n'"$pa$banner$usage" $'option -o requires a value\n' - -s x.dlf -o -p a.bin
-t "-p without a value" 1 $'offset 1:     0x00000005\n'"$banner$usage" $'option -p requires a value\n' - -p -l 5 -o out.dlf
+t "-p without a value does not reuse an earlier value" 1 "$pa"$'offset 1:     0x00000005\n'"$banner$usage" \
+  $'option -p requires a value\n' - -p a.bin -p -l 5 -o out.dlf
 t "-l without a value" 1 "$pa$banner$usage" $'option -l requires a value\n' - -p a.bin -l
 t "-s without a value in compat" 1 "$pa$banner$usage" $'option -s requires a value\n' - -c -p a.bin -o out.dlf -s
 

@@ -4,7 +4,9 @@
 #include "cli/process_list.h"
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -249,6 +251,25 @@ class MeasureFile : public testing::Test {
     return folder;
   }
 
+  // A bound local socket: its name exists in the folder but cannot be
+  // opened as a file.
+  std::string make_socket(const char* name) {
+    std::string socket_path = path(name);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    EXPECT_LT(socket_path.size(), sizeof address.sun_path);
+    std::strncpy(address.sun_path, socket_path.c_str(),
+                 sizeof address.sun_path - 1);
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    EXPECT_GE(fd, 0) << std::strerror(errno);
+    EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address),
+              0)
+        << std::strerror(errno);
+    close(fd);
+    made_.push_back(socket_path);
+    return socket_path;
+  }
+
   std::string make_fifo(const char* name) {
     std::string fifo = path(name);
     EXPECT_EQ(mkfifo(fifo.c_str(), 0644), 0) << std::strerror(errno);
@@ -283,11 +304,13 @@ TEST_F(MeasureFile, MeasuresRegularFilesUpTo32Bits) {
   }
 }
 
-TEST_F(MeasureFile, CannotOpenMissingFilesOrFolders) {
+TEST_F(MeasureFile, CannotOpenMissingFilesFoldersOrSockets) {
   const std::string missing = path("missing.bin");
   const std::string folder = make_folder("folder");
   const std::string missing_inside = path("missing-folder/a.bin");
-  for (const std::string* name : {&missing, &folder, &missing_inside}) {
+  const std::string socket_file = make_socket("socket");
+  for (const std::string* name :
+       {&missing, &folder, &missing_inside, &socket_file}) {
     SCOPED_TRACE(*name);
     std::uint32_t size = 0;
     EXPECT_EQ(measure_file(name->c_str(), size), measure_result::cannot_open);
