@@ -39,6 +39,13 @@ make_fixtures() {
   cp a.bin b.bin c:/work/
 }
 
+# Every entry of a case's folder but the layout, and for each one that is
+# not a folder its type, size and modification time.
+snapshot() {
+  (cd "$1" && find . ! -path "./$2" \( -type d -printf '%p/\n' -o -printf '%p %y %s %T@\n' \) |
+    LC_ALL=C sort)
+}
+
 # Each case may set, for itself only:
 #   SETUP   shell commands run in the case's folder before dlfgen
 #   LAYOUT  the layout file to check (default out.dlf)
@@ -50,14 +57,15 @@ make_fixtures() {
 t() {
   local name=$1 want_status=$2 want_out=$3 want_err=$4 want_layout=$5
   shift 5
-  local dir=$work/case layout=${LAYOUT:-out.dlf}
-  rm -rf "$dir" && mkdir -p "$dir" && (cd "$dir" && make_fixtures && eval "${SETUP:-}")
+  local dir=$work/case layout=${LAYOUT:-out.dlf} problems=()
+  rm -rf "$dir" && mkdir -p "$dir" && (cd "$dir" && make_fixtures && eval "${SETUP:-}") ||
+    problems+=("setup failed")
   local before
-  before=$(cd "$dir" && find . ! -path "./$layout" | LC_ALL=C sort)
+  before=$(snapshot "$dir" "$layout")
 
   (cd "$dir" && eval "${LIMITS:-}" && timeout "${TIMEOUT:-20}" bash -c 'exec -a dlfgen "$0" "$@"' "$dlfgen" "$@") \
     >"$work/out" 2>"$work/err"
-  local status=$? problems=()
+  local status=$?
 
   if grep -Eq "$built_line" "$work/out"; then
     sed -Ei 's/^Built : .*$/Built : DATE TIME/' "$work/out"
@@ -75,9 +83,7 @@ t() {
     printf '%s' "$want_layout" >"$work/want_layout"
     cmp -s "$dir/$layout" "$work/want_layout" || problems+=("$layout differs")
   fi
-  local after
-  after=$(cd "$dir" && find . ! -path "./$layout" | LC_ALL=C sort)
-  [[ $before == "$after" ]] || problems+=("other files changed")
+  [[ $before == "$(snapshot "$dir" "$layout")" ]] || problems+=("other files changed")
 
   if ((${#problems[@]} == 0)); then
     passed=$((passed + 1))
