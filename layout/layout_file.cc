@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -75,7 +76,11 @@ bool write_layout_file(const char* output_name, const std::string& text,
                  program_name);
     return false;
   }
+  // Past a file size limit the default is to be killed mid-write, which
+  // would leave a partial layout behind; ignored, the write fails instead.
+  auto size_limit_action = std::signal(SIGXFSZ, SIG_IGN);
   bool written = write_all(fd, text);
+  if (size_limit_action != SIG_ERR) std::signal(SIGXFSZ, size_limit_action);
   if (!written) {
     // Empty what was written, also behind a link; on a device this fails
     // and there is nothing to empty.
