@@ -139,13 +139,11 @@ void add_process_files(char* value, process_list& processes, bool quiet,
 void add_offsets(char* value, offset_list& offsets, bool quiet) {
   while (char* item = next_list_item(value)) {
     std::uint32_t offset = parse_offset(item);
-    // Offsets past the last process slot can never pair with a file, so
-    // they are reported but not kept.
     if (offsets.offset_count < max_list_entries)
-      offsets.offsets[offsets.offset_count++] = offset;
-    ++offsets.offsets_met;
+      offsets.offsets[offsets.offset_count] = offset;
+    ++offsets.offset_count;
     if (!quiet)
-      std::printf("offset %zu:     0x%08x\n", offsets.offsets_met,
+      std::printf("offset %zu:     0x%08x\n", offsets.offset_count,
                   static_cast<unsigned>(offset));
   }
 }

@@ -16,9 +16,10 @@ struct process_list {
 };
 
 struct offset_list {
+  // Every offset met is counted and numbered, but only the first
+  // max_list_entries are kept: later ones can never pair with a file.
   std::uint32_t offsets[max_list_entries];
-  std::size_t offset_count;   // entries stored, at most max_list_entries
-  std::size_t offsets_met;    // every offset reported, stored or not
+  std::size_t offset_count;
 };
 
 // Returns the next non-empty item of a comma-separated list value and

@@ -69,10 +69,11 @@ void check_esf_name(run_state& run) {
   }
 }
 
+// The output name always has a value: the default, or the value of an -o
+// that had one.
 bool request_is_refused(const run_state& run) {
   return (run.compat && run.esf_name == nullptr) ||
-         run.processes.process_count == 0 || run.output_name == nullptr ||
-         run.error_count > 0;
+         run.processes.process_count == 0 || run.error_count > 0;
 }
 
 // On a terminal each message shows the moment it is printed, also a
@@ -92,7 +93,6 @@ void start_run_state(run_state& run, const char* program_name) {
   run.error_count = 0;
   run.processes.process_count = 0;
   run.offsets.offset_count = 0;
-  run.offsets.offsets_met = 0;
 }
 
 bool scan_arguments(int argc, char** argv, run_state& run) {

@@ -22,6 +22,7 @@ bool next_position(std::uint32_t offset, std::uint32_t size,
 bool place_layout_v1(const process_list& processes, const offset_list& offsets,
                      placement& placed) {
   std::uint32_t position = 0;
+  // offset_count may pass the list's capacity, but i never does.
   for (std::size_t i = 0; i < processes.process_count; ++i) {
     std::uint32_t offset = i < offsets.offset_count ? offsets.offsets[i]
                                                     : position;

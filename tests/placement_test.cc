@@ -26,7 +26,6 @@ offset_list make_offsets(const std::vector<std::uint32_t>& values) {
   for (std::uint32_t value : values) {
     offsets.offsets[offsets.offset_count] = value;
     ++offsets.offset_count;
-    ++offsets.offsets_met;
   }
   return offsets;
 }
