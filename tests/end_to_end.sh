@@ -266,9 +266,10 @@ SETUP=$fill_list LIMITS='ulimit -f 1; trap "" XFSZ' t "file size limit in compat
 # --- Streams ------------------------------------------------------------
 
 # On a terminal the unended process line shows before the error about its
-# file; the terminal turns each line end into CR LF.
+# file; the terminal turns each line end into CR LF. script(1) runs the
+# command with $SHELL, so name bash for "exec -a" whatever the caller has.
 terminal=$(cd "$work" && mkdir -p tty && cd tty && make_fixtures &&
-  script -qec "exec -a dlfgen '$dlfgen' -p a.bin,missing.bin" /dev/null)
+  SHELL=/bin/bash script -qec "exec -a dlfgen '$dlfgen' -p a.bin,missing.bin" /dev/null)
 if [[ $terminal == $'process 1:     a.bin (0x00000100)\r\nprocess 2:     missing.bin unable to open missing.bin\r\nMOX0'* ]]; then
   passed=$((passed + 1))
 else
