@@ -136,12 +136,10 @@ int run_dlfgen(int argc, char** argv) {
   if (request_is_refused(run)) return print_usage(run.program_name, 1);
 
   to_drive_letter_form(run.output_name);
-  bool written =
-      run.compat
-          ? write_layout_v2(run.output_name, run.processes, run.esf_name,
-                            run.program_name)
-          : write_layout_v1(run.output_name, run.processes, run.offsets,
-                            run.program_name);
+  bool written = run.compat ? write_layout_v2(run.output_name, run.processes,
+                                              run.esf_name, run.program_name)
+                            : write_layout_v1(run.output_name, run.processes,
+                                              run.offsets, run.program_name);
   if (!written) return 1;
   if (!run.quiet) std::printf("Generated %s\n", run.output_name);
   return 0;

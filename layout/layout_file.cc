@@ -16,7 +16,8 @@ namespace {
 void append_offset_field(std::string& text, std::uint32_t offset) {
   static const char digits[] = "0123456789ABCDEF";
   char field[] = "0x0000000000000000";
-  for (int i = 17; offset != 0; --i, offset >>= 4) field[i] = digits[offset & 0xF];
+  for (int i = 17; offset != 0; --i, offset >>= 4)
+    field[i] = digits[offset & 0xF];
   text.append(field, sizeof field - 1);
 }
 
@@ -69,7 +70,8 @@ bool is_regular_file(const char* name) {
 // `open_failure_stream` is where a file that cannot be created is reported:
 // version 2.00 has always said so on standard output.
 bool write_layout_file(const char* output_name, const std::string& text,
-                       const char* program_name, std::FILE* open_failure_stream) {
+                       const char* program_name,
+                       std::FILE* open_failure_stream) {
   int fd = open(output_name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     std::fprintf(open_failure_stream, "%s: unable to open img output file\n",

@@ -24,8 +24,8 @@ bool place_layout_v1(const process_list& processes, const offset_list& offsets,
   std::uint32_t position = 0;
   // offset_count may pass the list's capacity, but i never does.
   for (std::size_t i = 0; i < processes.process_count; ++i) {
-    std::uint32_t offset = i < offsets.offset_count ? offsets.offsets[i]
-                                                    : position;
+    std::uint32_t offset =
+        i < offsets.offset_count ? offsets.offsets[i] : position;
     placed.file_offsets[i] = offset;
     if (!next_position(offset, processes.process_sizes[i], position))
       return false;

@@ -2,14 +2,14 @@
 // for byte.
 #include "layout/layout_file.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -79,8 +79,12 @@ TEST(FormatLayout, WritesTheWholeFile) {
        "0x00000000FFFFFFE0,\"\"\r\n"},
       {"version 2.00, each digit position alone",
        "boot.esf",
-       {{"a", 0x10000000}, {"b", 0x02000000}, {"c", 0x00300000},
-        {"d", 0x00040000}, {"e", 0x00005000}, {"f", 0x00000600},
+       {{"a", 0x10000000},
+        {"b", 0x02000000},
+        {"c", 0x00300000},
+        {"d", 0x00040000},
+        {"e", 0x00005000},
+        {"f", 0x00000600},
         {"g", 0x00000070}},
        0x00000080,
        "v2.00\r\n"
@@ -95,8 +99,7 @@ TEST(FormatLayout, WritesTheWholeFile) {
        "0x0000000000000080,\"\"\r\n"},
       {"names with commas, spaces and bytes above 127 as they are",
        "c:/d\xC3\xA9j\xC3\xA0/boot,v2.esf",
-       {{"c:/d\xC3\xA9j\xC3\xA0/a,b c.bin", 0x20},
-        {"c:/\xE9t\xE9.bin", 0x40}},
+       {{"c:/d\xC3\xA9j\xC3\xA0/a,b c.bin", 0x20}, {"c:/\xE9t\xE9.bin", 0x40}},
        0x60,
        "v2.00\r\n"
        "ZUN_CONFIG_FILE,\"c:/d\xC3\xA9j\xC3\xA0/boot,v2.esf\"\r\n"

@@ -2,12 +2,12 @@
 // 1.00, the packing of version 2.00 and layouts that pass 4 GiB.
 #include "layout/placement.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -88,6 +88,8 @@ struct layout_case {
 };
 
 TEST(PlaceLayoutV1, PlacesListedFilesThenPacksTheRest) {
+  // A case a line or two reads better as a table.
+  // clang-format off
   const layout_case cases[] = {
       {"packed from 0 without offsets",
        {0x100, 0x21, 0x40}, {}, true, {0x0, 0x100, 0x140}, 0x180},
@@ -125,6 +127,7 @@ TEST(PlaceLayoutV1, PlacesListedFilesThenPacksTheRest) {
       {"a listed file after a good one ending past 4 GiB",
        {0x10, 0x1}, {0x0, 0xFFFFFFF0}, false, {}, 0},
   };
+  // clang-format on
   for (const layout_case& c : cases) {
     SCOPED_TRACE(c.name);
     const process_list processes = make_processes(c.sizes);
@@ -138,6 +141,7 @@ TEST(PlaceLayoutV1, PlacesListedFilesThenPacksTheRest) {
 // Version 2.00 takes no offset list: the files that version 1.00 moves to
 // 0x400 above are packed from 0 here.
 TEST(PlaceLayoutV2, PacksFilesFromZero) {
+  // clang-format off
   const layout_case cases[] = {
       {"three files", {0x100, 0x21, 0x40}, {}, true, {0x0, 0x100, 0x140}, 0x180},
       {"an empty file on a boundary takes no room",
@@ -151,6 +155,7 @@ TEST(PlaceLayoutV2, PacksFilesFromZero) {
        {0x80000000, 0x7FFFFFE1}, {}, false, {}, 0},
       {"a file of 0xFFFFFFFF bytes", {0xFFFFFFFF}, {}, false, {}, 0},
   };
+  // clang-format on
   for (const layout_case& c : cases) {
     SCOPED_TRACE(c.name);
     const process_list processes = make_processes(c.sizes);
