@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,7 +36,8 @@ offset_list make_offsets(const std::vector<std::uint32_t>& values) {
 // field left unwritten cannot pass for a right one.
 placement filled_placement() {
   placement placed;
-  for (std::uint32_t& offset : placed.file_offsets) offset = 0xDEADBEEF;
+  std::fill(std::begin(placed.file_offsets), std::end(placed.file_offsets),
+            0xDEADBEEF);
   placed.end = 0xDEADBEEF;
   return placed;
 }

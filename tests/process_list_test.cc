@@ -216,8 +216,8 @@ class MeasureFile : public testing::Test {
 
   void TearDown() override {
     if (folder_.empty()) return;
-    for (const std::string& path : made_) unlink(path.c_str());
-    for (const std::string& path : folders_) rmdir(path.c_str());
+    for (const std::string& file : made_) unlink(file.c_str());
+    for (const std::string& folder : folders_) rmdir(folder.c_str());
     EXPECT_EQ(rmdir(folder_.c_str()), 0) << std::strerror(errno);
   }
 
