@@ -1,0 +1,154 @@
+#!/bin/bash
+# Checks the manual page as built: both formatters find nothing to warn
+# about, it has the sections a reader looks for, every option letter the
+# scanner knows has an entry, every message the sources can print is in
+# DIAGNOSTICS, its layout examples are what the tool writes for them, and
+# it carries the version of the build.
+#
+# usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version
+set -u
+if [[ $# != 4 || ! -f $1 || ! -d $2 || ! -x $3 ]]; then
+  echo "usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version" >&2
+  exit 2
+fi
+page=$(realpath "$1")
+source_dir=$(realpath "$2")
+dlfgen=$(realpath "$3")
+version=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+check() {
+  local name=$1
+  shift
+  if "$@" >"$work/problems" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: $name"
+    sed 's/^/  /' "$work/problems"
+  fi
+}
+
+# Plain text, one line per paragraph as far as it goes, no hyphenation.
+groff -man -Tascii -P-c -P-b -P-o -P-u -rLL=250n -rHY=0 "$page" >"$work/page.txt" 2>/dev/null
+
+# The lines of one section of the rendered page, its heading left out.
+section() {
+  awk -v name="$1" '$0 == name { on = 1; next } /^[A-Z]/ { on = 0 } on' "$work/page.txt"
+}
+
+lint_groff() {
+  groff -man -ww -z "$page" 2>&1 | tee "$work/groff.out"
+  [[ ${PIPESTATUS[0]} == 0 && ! -s $work/groff.out ]]
+}
+
+lint_mandoc() {
+  mandoc -T lint -W warning "$page"
+}
+
+has_sections() {
+  local heading missing=0
+  for heading in NAME SYNOPSIS DESCRIPTION OPTIONS "LAYOUT FILE FORMAT" "EXIT STATUS" DIAGNOSTICS EXAMPLES; do
+    grep -qx "$heading" "$work/page.txt" || { echo "no section $heading"; missing=1; }
+  done
+  ((missing == 0))
+}
+
+# The letters the scanner acts on, from its source, each an entry of OPTIONS.
+options_documented() {
+  local letters letter missing=0
+  letters=$(grep -oE "(case|letter ==) '[a-zA-Z]'" "$source_dir/cli/run.cc" | grep -oE "[a-zA-Z]'" | tr -d "'" | sort -u)
+  [[ -n $letters ]] || { echo "no option letter found in cli/run.cc"; return 1; }
+  section OPTIONS >"$work/options.txt"
+  for letter in $letters; do
+    grep -qE "^ +-$letter( |$)" "$work/options.txt" || { echo "option -$letter has no entry"; missing=1; }
+  done
+  ((missing == 0))
+}
+
+messages_documented() {
+  section DIAGNOSTICS >"$work/diagnostics.txt"
+  perl "$source_dir/tests/documented_messages.pl" "$work/diagnostics.txt" \
+    "$source_dir"/cli/*.cc "$source_dir"/layout/*.cc
+}
+
+# The message check itself: a message added to the sources without
+# documentation, or printed in a way it cannot read, must fail it.
+message_check_fails() {
+  local code=$1 expected=$2
+  section DIAGNOSTICS >"$work/diagnostics.txt"
+  printf '%s\n' "$code" >"$work/added.cc"
+  if perl "$source_dir/tests/documented_messages.pl" "$work/diagnostics.txt" \
+    "$source_dir"/cli/*.cc "$work/added.cc" >"$work/check.out"; then
+    echo "passed with: $code"
+    return 1
+  fi
+  grep -qF -- "$expected" "$work/check.out" || { echo "expected \"$expected\" in:"; cat "$work/check.out"; return 1; }
+}
+
+# Each "$ dlfgen ..." line of LAYOUT FILE FORMAT that is followed by a
+# layout is run on the example process files, and the file it writes must
+# be that layout, line for line.
+run_example() {
+  local args=$1 output=boot.dlf i
+  local -a words
+  read -ra words <<<"$args"
+  for ((i = 0; i + 1 < ${#words[@]}; i++)); do
+    [[ ${words[i]} == -o ]] && output=${words[i + 1]}
+  done
+  rm -rf "$work/run" && mkdir "$work/run" && cp "$source_dir"/examples/*.bin "$work/run/" || return 1
+  (cd "$work/run" && "$dlfgen" "${words[@]}" >/dev/null 2>&1)
+  if ! tr -d '\r' <"$work/run/$output" 2>/dev/null | cmp -s - "$work/expected"; then
+    echo "dlfgen $args does not write:"
+    cat "$work/expected"
+    return 1
+  fi
+}
+
+examples_match() {
+  local line args='' in_block=0 checked=' '
+  : >"$work/expected"
+  while IFS= read -r line; do
+    if [[ $line =~ ^\ *(v[0-9]\.[0-9][0-9]|ZUN_CONFIG_FILE,\".*\"|0x[0-9A-F]{16},\".*\")\ *$ && -n $args ]]; then
+      printf '%s\n' "${BASH_REMATCH[1]}" >>"$work/expected"
+      in_block=1
+      continue
+    fi
+    if ((in_block)); then
+      run_example "$args" || return 1
+      checked+="$(head -n 1 "$work/expected") "
+      : >"$work/expected"
+      in_block=0
+      args=
+    fi
+    [[ $line =~ ^\ *\$\ dlfgen\ (.*)$ ]] && args=${BASH_REMATCH[1]}
+  done < <(section "LAYOUT FILE FORMAT"; echo)
+  [[ $checked == *" v1.00 "* && $checked == *" v2.00 "* ]] ||
+    { echo "examples checked:$checked"; return 1; }
+}
+
+carries_version() {
+  tail -n 1 "$work/page.txt" | grep -qF "dlfgen $version "
+}
+
+check "groff -man -ww finds nothing to warn about" lint_groff
+check "mandoc -T lint finds nothing to warn about" lint_mandoc
+check "every section is there" has_sections
+check "every option letter has an entry" options_documented
+check "every message is documented" messages_documented
+while IFS='|' read -r code expected; do
+  check "message check fails on: $code" message_check_fails "$code" "$expected"
+done <<'EOF'
+void f() { std::fprintf(stderr, "brand new failure: %s\n", "x"); }|not documented: "brand new failure: %s"
+void f() { std::printf("one line documented\nusage: %s [args]\n", "x"); }|not documented: "one line documented"
+void f(const char* m) { std::fprintf(stderr, m); }|the format of this fprintf is not a string literal
+void f() { std::fputs("lost\n", stderr); }|fputs prints a message this check cannot read
+EOF
+check "layout examples are what the tool writes" examples_match
+check "the version of the build" carries_version
+
+echo "$passed passed, $failed failed"
+((failed == 0))
