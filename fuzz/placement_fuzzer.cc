@@ -6,8 +6,10 @@
 // and the number of offsets (two bytes each, little-endian), then the sizes
 // and the offsets. Each value is a tag byte and its bytes: tag & 3 is 0 for
 // one byte, 1 for two, 2 for four, and 3 for 0xFFFFFFFF less one byte.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "cli/process_list.h"
@@ -23,10 +25,10 @@ class reader {
 
   // Little-endian; missing bytes read as 0.
   std::uint32_t bytes(int count) {
-    std::uint32_t value = 0;
+    std::uint32_t result = 0;
     for (int i = 0; i < count && left_ > 0; ++i, ++at_, --left_)
-      value |= std::uint32_t{*at_} << (8 * i);
-    return value;
+      result |= std::uint32_t{*at_} << (8 * i);
+    return result;
   }
 
   std::uint32_t value() {
@@ -111,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   FUZZ_CHECK(aligned == (any > 0xFFFFFFE0u ? 0u : (any + 31) / 32 * 32));
 
   static placement placed;
-  for (std::uint32_t& offset : placed.file_offsets) offset = unset;
+  std::fill(std::begin(placed.file_offsets), std::end(placed.file_offsets),
+            unset);
   placed.end = unset;
   if (version_2) {
     bool placed_ok = place_layout_v2(processes, placed);

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -72,9 +73,10 @@ void leave_folder() {
 }
 
 const fixture* find_fixture(const std::string& name) {
-  for (const fixture& f : fixtures)
-    if (name == f.name) return &f;
-  return nullptr;
+  const fixture* const found =
+      std::find_if(std::begin(fixtures), std::end(fixtures),
+                   [&name](const fixture& f) { return f.name == name; });
+  return found == std::end(fixtures) ? nullptr : found;
 }
 
 // Puts each fixture back to its size and removes everything else; only the
@@ -135,10 +137,9 @@ bool names_inside(const std::string& name) {
 // True when the argument, as an output name or as a list of process names,
 // names nothing outside the folder.
 bool stays_in_folder(const std::string& argument) {
-  if (!names_inside(argument)) return false;
-  for (const std::string& item : model::items(argument))
-    if (!names_inside(item)) return false;
-  return true;
+  const std::vector<std::string> items = model::items(argument);
+  return names_inside(argument) &&
+         std::all_of(items.begin(), items.end(), names_inside);
 }
 
 // What the scan should leave behind.
@@ -187,7 +188,9 @@ expected_scan expect_scan(const std::vector<std::string>& arguments) {
       scan.goes_on = false;
       return scan;
     }
-    if (value == nullptr && std::strchr("spol", letter) != nullptr) {
+    const bool takes_value =
+        letter == 's' || letter == 'p' || letter == 'o' || letter == 'l';
+    if (value == nullptr && takes_value) {
       ++scan.errors;  // requires a value
       continue;
     }
@@ -347,7 +350,7 @@ std::string file_text(const std::string& name) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int* /*argc*/, char*** /*argv*/) {
   if (std::freopen("/dev/null", "w", stdout) == nullptr)
     setup_failed("scan_fuzzer: /dev/null");
 
@@ -387,8 +390,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     argument.clear();
   }
   if (!argument.empty()) arguments.push_back(argument);
-  for (const std::string& argument : arguments)
-    if (!stays_in_folder(argument)) return -1;  // not kept in the corpus
+  if (!std::all_of(arguments.begin(), arguments.end(), stays_in_folder))
+    return -1;  // not kept in the corpus
 
   enter_folder();
   const expected_scan expected = expect_scan(arguments);
@@ -418,6 +421,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
     entries.erase(output);
   }
   for (const fixture& f : fixtures) {
+    // cppcheck-suppress knownConditionTrueFalse ; it loses track of written
     if (written && output == f.name) continue;
     auto entry = entries.find(f.name);
     FUZZ_CHECK(entry != entries.end());
