@@ -17,23 +17,9 @@ bindir=$3
 mandir=$4
 datadir=$5
 prefix=/usr/local
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/checks.sh
+source "$(dirname "$0")/checks.sh"
 root=$work/root
-passed=0
-failed=0
-
-check() {
-  local name=$1
-  shift
-  if "$@" >"$work/problems" 2>&1; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $name"
-    sed 's/^/  /' "$work/problems"
-  fi
-}
 
 installs() {
   DESTDIR=$root cmake --install "$build" --prefix "$prefix"
@@ -96,5 +82,4 @@ if ((failed == 0)); then
   check "bash-completion loads the installed completion" completion_loads
 fi
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish

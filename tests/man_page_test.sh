@@ -15,22 +15,8 @@ page=$(realpath "$1")
 source_dir=$(realpath "$2")
 dlfgen=$(realpath "$3")
 version=$4
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {
-  local name=$1
-  shift
-  if "$@" >"$work/problems" 2>&1; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $name"
-    sed 's/^/  /' "$work/problems"
-  fi
-}
+# shellcheck source=tests/checks.sh
+source "$(dirname "$0")/checks.sh"
 
 # Plain text, one line per paragraph as far as it goes, no hyphenation.
 groff -man -Tascii -P-c -P-b -P-o -P-u -rLL=250n -rHY=0 "$page" >"$work/page.txt" 2>/dev/null
@@ -150,5 +136,4 @@ EOF
 check "layout examples are what the tool writes" examples_match
 check "the version of the build" carries_version
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish

@@ -15,27 +15,13 @@ cpack=$1
 build=$(realpath "$2")
 source_dir=$(realpath "$3")
 version=$4
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/checks.sh
+source "$(dirname "$0")/checks.sh"
 # Any fixed time will do; the package must carry this one throughout.
 epoch=1700000000
 arch=$(dpkg --print-architecture)
 deb=$work/out/dlfgen_${version}_$arch.deb
 root=$work/root
-passed=0
-failed=0
-
-check() {
-  local name=$1
-  shift
-  if "$@" >"$work/problems" 2>&1; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: $name"
-    sed 's/^/  /' "$work/problems"
-  fi
-}
 
 packs() {
   SOURCE_DATE_EPOCH=$epoch "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" || return 1
@@ -133,5 +119,4 @@ if ((failed == 0)); then
   check "md5sums match the unpacked files" checksums_match
 fi
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish
