@@ -6,14 +6,18 @@ std::uint32_t align_up_32(std::uint32_t value) {
 
 namespace {
 
-// The boundary after a file of `size` bytes at `offset`, computed wide so
-// that a layout past 4 GiB is reported instead of wrapping to a small
-// offset. Returns false when it does not fit in 32 bits.
+// The last 32-byte boundary that 32-bit offsets can hold.
+constexpr std::uint32_t last_boundary = 0xFFFFFFE0;
+
+// The boundary after a file of `size` bytes at `offset`. The end is summed
+// wide so that a layout past 4 GiB is reported instead of wrapping to a
+// small offset: only an end up to the last boundary rounds up to one that
+// fits. Returns false otherwise.
 bool next_position(std::uint32_t offset, std::uint32_t size,
                    std::uint32_t& position) {
-  std::uint64_t end = (std::uint64_t{offset} + size + 31u) & ~std::uint64_t{31};
-  if (end > 0xFFFFFFFFu) return false;
-  position = static_cast<std::uint32_t>(end);
+  std::uint64_t end = std::uint64_t{offset} + size;
+  if (end > last_boundary) return false;
+  position = align_up_32(static_cast<std::uint32_t>(end));
   return true;
 }
 
