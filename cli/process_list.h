@@ -1,50 +1,10 @@
-// The process list and the offset list, filled from the -p and -l options
-// in the order they are met, and the small pure helpers they are built from.
+// Filling the process list and the offset list from the -p and -l options,
+// in the order they are met: each process file is measured, and each entry
+// is reported as it is added.
 #ifndef DLFGEN_CLI_PROCESS_LIST_H_
 #define DLFGEN_CLI_PROCESS_LIST_H_
 
-#include <cstddef>
-#include <cstdint>
-
-constexpr std::size_t max_list_entries = 256;
-
-// Names point into the argument vector, which lives for the whole run.
-struct process_list {
-  const char* process_names[max_list_entries];
-  std::uint32_t process_sizes[max_list_entries];
-  std::size_t process_count;
-};
-
-struct offset_list {
-  // Every offset met is counted and numbered, but only the first
-  // max_list_entries are kept: later ones can never pair with a file.
-  std::uint32_t offsets[max_list_entries];
-  std::size_t offset_count;
-};
-
-// Returns the next non-empty item of a comma-separated list value and
-// advances `cursor` past it, or returns nullptr when no item is left. The
-// value is cut in place: the comma after the item becomes a terminator.
-char* next_list_item(char*& cursor);
-
-// Converts an offset item: leading white space, one optional sign, a 0x or
-// 0 prefix for hexadecimal or octal, digits up to the first non-digit.
-// No digits gives 0, a value past 32 bits gives 0xFFFFFFFF, and a minus
-// sign negates modulo 2^32.
-std::uint32_t parse_offset(const char* item);
-
-// Rewrites //c/dir/file as c:/dir/file in place; any other name, "//"
-// included, is left as it is.
-void to_drive_letter_form(char* name);
-
-// A double quote, CR or LF cannot stand between quotes in a layout line.
-bool has_quote_or_line_break(const char* name);
-
-enum class measure_result { measured, cannot_open, too_large };
-
-// Learns the size of a process file without reading it. Directories, FIFOs
-// and sockets cannot be measured; the open never waits.
-measure_result measure_file(const char* name, std::uint32_t& size);
+#include "cli/lists.h"
 
 // Handle the value of one -p or -l option: report each entry on standard
 // output unless `quiet`, and count each refused process file in

@@ -1,11 +1,12 @@
 #include "cli/run.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "cli/process_list.h"
 #include "layout/layout_file.h"
+#include "platform/platform.h"
 
 #ifndef DLFGEN_VERSION
 #error "DLFGEN_VERSION must name the tool's version"
@@ -79,7 +80,48 @@ bool request_is_refused(const run_state& run) {
 // On a terminal each message shows the moment it is printed, also a
 // process line that is not yet ended. Standard error is never buffered.
 void show_terminal_output_at_once() {
-  if (isatty(STDOUT_FILENO)) std::setvbuf(stdout, nullptr, _IONBF, 0);
+  if (stdout_is_terminal()) std::setvbuf(stdout, nullptr, _IONBF, 0);
+}
+
+// Places the files, writes the layout text and stores it under the output
+// name in one piece. On failure prints why and returns false.
+bool write_layout(const run_state& run) {
+  const char* esf_name = run.compat ? run.esf_name : nullptr;
+  std::size_t size = layout_size(run.processes, esf_name);
+  char* text = static_cast<char*>(std::malloc(size));
+  if (text == nullptr) {
+    std::fprintf(stderr, "%s: out of memory\n", run.program_name);
+    return false;
+  }
+  size = run.compat ? write_layout_v2(run.processes, esf_name, text)
+                    : write_layout_v1(run.processes, run.offsets, text);
+  write_result result = write_result::written;
+  if (size == 0) {
+    std::fprintf(stderr, "%s: layout does not fit in 32-bit offsets\n",
+                 run.program_name);
+  } else {
+    // What was printed so far comes before the layout where both go to one
+    // place, such as -o /dev/stdout.
+    std::fflush(stdout);
+    result = write_whole_file(run.output_name, text, size);
+  }
+  std::free(text);
+  switch (result) {
+    case write_result::written:
+      return size != 0;
+    case write_result::cannot_open: {
+      // Version 2.00 has always said so on standard output.
+      std::FILE* stream = run.compat ? stdout : stderr;
+      std::fprintf(stream, "%s: unable to open img output file\n",
+                   run.program_name);
+      return false;
+    }
+    case write_result::cannot_write:
+      std::fprintf(stderr, "%s: unable to write img output file\n",
+                   run.program_name);
+      return false;
+  }
+  return false;
 }
 
 }  // namespace
@@ -136,11 +178,7 @@ int run_dlfgen(int argc, char** argv) {
   if (request_is_refused(run)) return print_usage(run.program_name, 1);
 
   to_drive_letter_form(run.output_name);
-  bool written = run.compat ? write_layout_v2(run.output_name, run.processes,
-                                              run.esf_name, run.program_name)
-                            : write_layout_v1(run.output_name, run.processes,
-                                              run.offsets, run.program_name);
-  if (!written) return 1;
+  if (!write_layout(run)) return 1;
   if (!run.quiet) std::printf("Generated %s\n", run.output_name);
   return 0;
 }

@@ -3,7 +3,7 @@
 #ifndef DLFGEN_CLI_RUN_H_
 #define DLFGEN_CLI_RUN_H_
 
-#include "cli/process_list.h"
+#include "cli/lists.h"
 
 struct run_state {
   const char* program_name;

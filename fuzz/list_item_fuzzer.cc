@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/process_list.h"
+#include "cli/lists.h"
 #include "fuzz/check.h"
 #include "fuzz/model.h"
 

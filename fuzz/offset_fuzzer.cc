@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "cli/process_list.h"
+#include "cli/lists.h"
 #include "fuzz/check.h"
 #include "fuzz/model.h"
 

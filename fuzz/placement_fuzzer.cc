@@ -12,7 +12,7 @@
 #include <iterator>
 #include <vector>
 
-#include "cli/process_list.h"
+#include "cli/lists.h"
 #include "fuzz/check.h"
 #include "fuzz/model.h"
 #include "layout/placement.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "cli/process_list.h"
+#include "cli/lists.h"
 
 struct placement {
   std::uint32_t file_offsets[max_list_entries];

@@ -1,113 +1,8 @@
 #!/bin/bash
-# End-to-end cases for dlfgen: each case runs the built binary, as
-# "dlfgen", in a fresh temporary folder of small fixtures and compares its
-# standard output, standard error, exit status and the layout file byte for
-# byte. Nothing else in the folder may change.
+# End-to-end cases for dlfgen, one line each (see harness.sh for t).
 #
 # usage: end_to_end.sh path/to/dlfgen version
-#
-# DLFGEN_RUNNER, when set, is a command put in front of every run of the
-# binary, such as a valgrind command line.
-set -u
-if [[ $# != 2 || ! -x $1 ]]; then
-  echo "usage: end_to_end.sh path/to/dlfgen version" >&2
-  exit 2
-fi
-dlfgen=$(realpath "$1")
-version=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# The binary is found on PATH as "dlfgen", so it names itself so in its
-# messages whatever runs it.
-mkdir "$work/bin" && ln -s "$dlfgen" "$work/bin/dlfgen" || exit 2
-export PATH=$work/bin:$PATH
-read -ra runner <<<"${DLFGEN_RUNNER:-}"
-passed=0
-failed=0
-
-# The build line carries the build's own date and time; its form is checked
-# and the value replaced by DATE TIME before comparing.
-banner=$'MOX0 disk layout file generator. dlfgen '"$version"$'\nBuilt : DATE TIME\n'
-usage=$'usage: dlfgen [args]
-  -s esf                     # esf file name
-  -p <process1,process2,...> # process file list
-  -l <offset1,offset2,...>   # offset list
-  -o output                  # output file
-  -c                         # compat
-  -q                         # quiet\n'
-built_line='^Built : (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [ 123][0-9] [0-9]{4} [0-2][0-9]:[0-5][0-9]:[0-5][0-9]$'
-
-make_fixtures() {
-  head -c 256 /dev/zero >a.bin  # 0x100
-  head -c 33 /dev/zero >b.bin   # 0x21
-  head -c 64 /dev/zero >c.bin   # 0x40
-  head -c 16 /dev/zero >d.bin   # 0x10
-  : >empty.bin
-  mkdir -p c:/work c:/out adir
-  cp a.bin b.bin c:/work/
-}
-
-# Every entry of a case's folder but the layout, and for each one that is
-# not a folder its type, size and modification time.
-snapshot() {
-  (cd "$1" && find . ! -path "./$2" \( -type d -printf '%p/\n' -o -printf '%p %y %s %T@\n' \) |
-    LC_ALL=C sort)
-}
-
-# Each case may set, for itself only:
-#   SETUP   shell commands run in the case's folder before dlfgen
-#   LAYOUT  the layout file to check (default out.dlf)
-#   LIMITS  shell commands run just before dlfgen, in the shell that starts it
-#   TIMEOUT seconds before dlfgen is stopped (default 20)
-#
-# t NAME STATUS STDOUT STDERR EXPECTED_LAYOUT ARGS...
-# EXPECTED_LAYOUT is the file's whole content, or - when it must not exist.
-t() {
-  local name=$1 want_status=$2 want_out=$3 want_err=$4 want_layout=$5
-  shift 5
-  local dir=$work/case layout=${LAYOUT:-out.dlf} problems=()
-  rm -rf "$dir" && mkdir -p "$dir" && (cd "$dir" && make_fixtures && eval "${SETUP:-}") ||
-    problems+=("setup failed")
-  local before
-  before=$(snapshot "$dir" "$layout")
-
-  # valgrind writes files of its own as it starts, which a file size limit
-  # would stop; under a runner the limit's signal is ignored from the start.
-  local limits=${LIMITS:-}
-  [[ -n $limits && ${#runner[@]} -gt 0 ]] && limits+='; trap "" XFSZ'
-  (cd "$dir" && eval "$limits" && timeout "${TIMEOUT:-20}" "${runner[@]}" dlfgen "$@") \
-    >"$work/out" 2>"$work/err"
-  local status=$?
-
-  if grep -Eq "$built_line" "$work/out"; then
-    sed -Ei 's/^Built : .*$/Built : DATE TIME/' "$work/out"
-  elif grep -q '^Built' "$work/out"; then
-    problems+=("malformed build line")
-  fi
-  printf '%s' "$want_out" >"$work/want_out"
-  printf '%s' "$want_err" >"$work/want_err"
-  [[ $status == "$want_status" ]] || problems+=("status $status, expected $want_status")
-  cmp -s "$work/out" "$work/want_out" || problems+=("stdout differs")
-  cmp -s "$work/err" "$work/want_err" || problems+=("stderr differs")
-  if [[ $want_layout == - ]]; then
-    [[ ! -e $dir/$layout ]] || problems+=("$layout exists")
-  else
-    printf '%s' "$want_layout" >"$work/want_layout"
-    cmp -s "$dir/$layout" "$work/want_layout" || problems+=("$layout differs")
-  fi
-  [[ $before == "$(snapshot "$dir" "$layout")" ]] || problems+=("other files changed")
-
-  if ((${#problems[@]} == 0)); then
-    passed=$((passed + 1))
-    return
-  fi
-  failed=$((failed + 1))
-  echo "FAIL: $name: ${problems[*]}"
-  echo "  args: $*"
-  echo "--- stdout (got, then expected)"; cat -A "$work/out"; echo "---"; cat -A "$work/want_out"
-  echo "--- stderr (got, then expected)"; cat -A "$work/err"; echo "---"; cat -A "$work/want_err"
-  if [[ -e $dir/$layout ]]; then echo "--- $layout"; cat -A "$dir/$layout"; fi
-}
+source "$(dirname "$0")/harness.sh" "$@"
 
 # Lines that recur below.
 pa=$'process 1:     a.bin (0x00000100)\n'
@@ -277,27 +172,34 @@ SETUP=$fill_list LIMITS='ulimit -f 1; trap "" XFSZ' t "file size limit in compat
 
 # --- Streams ------------------------------------------------------------
 
-# On a terminal the unended process line shows before the error about its
-# file; the terminal turns each line end into CR LF.
-terminal=$(cd "$work" && mkdir -p tty && cd tty && make_fixtures &&
-  script -qec "${DLFGEN_RUNNER:-} dlfgen -p a.bin,missing.bin" /dev/null)
-if [[ $terminal == $'process 1:     a.bin (0x00000100)\r\nprocess 2:     missing.bin unable to open missing.bin\r\nMOX0'* ]]; then
-  passed=$((passed + 1))
-else
-  failed=$((failed + 1))
-  echo "FAIL: terminal output order"; printf '%s\n' "$terminal" | cat -A
-fi
+# Runs dlfgen in a fresh folder of fixtures with standard output into a
+# pipe; leaves what came out of the pipe in $work/out, with the build line
+# as DATE TIME, standard error in $work/err, and the status in $status.
+run_into_pipe() {
+  rm -rf "$work/case" && mkdir "$work/case" && (cd "$work/case" && make_fixtures) || return
+  (cd "$work/case" && "${runner[@]}" dlfgen "$@" 2>"$work/err" | cat >"$work/out"
+    exit "${PIPESTATUS[0]}")
+  status=$?
+  sed -Ei 's/^Built : .*$/Built : DATE TIME/' "$work/out"
+}
+
+# The layout on a shared standard output comes after the progress lines and
+# the banner printed before it, and before the closing line.
+run_into_pipe -p a.bin -o /dev/stdout
+printf '%s' "$pa$banner$layout_a"$'Generated /dev/stdout\n' >"$work/want_out"
+check "layout to /dev/stdout keeps the order of the output" \
+  eval '[[ $status == 0 && ! -s $work/err ]] && cmp -s "$work/out" "$work/want_out"'
+run_into_pipe -c -s e.esf -p a.bin -o /dev/stdout
+printf '%s' $'esf file name: e.esf\n'"$pa$banner"$'v2.00\r\nZUN_CONFIG_FILE,"e.esf"\r\n0x0000000000000000,"a.bin"\r\n0x0000000000000100,""\r\nGenerated /dev/stdout\n' >"$work/want_out"
+check "compat layout to /dev/stdout keeps the order of the output" \
+  eval '[[ $status == 0 && ! -s $work/err ]] && cmp -s "$work/out" "$work/want_out"'
 
 # Progress output that cannot be written does not touch the layout.
-(cd "$work/tty" && "${runner[@]}" dlfgen -p a.bin -o out.dlf >/dev/full 2>"$work/err")
+rm -rf "$work/case" && mkdir "$work/case" && (cd "$work/case" && make_fixtures)
+(cd "$work/case" && "${runner[@]}" dlfgen -p a.bin -o out.dlf >/dev/full 2>"$work/err")
 status=$?
 printf '%s' "$layout_a" >"$work/want_layout"
-if [[ $status == 0 ]] && cmp -s "$work/tty/out.dlf" "$work/want_layout" && [[ ! -s $work/err ]]; then
-  passed=$((passed + 1))
-else
-  failed=$((failed + 1))
-  echo "FAIL: stdout on a full device (status $status)"
-fi
+check "stdout on a full device" \
+  eval '[[ $status == 0 && ! -s $work/err ]] && cmp -s "$work/case/out.dlf" "$work/want_layout"'
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+finish

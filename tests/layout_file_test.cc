@@ -28,6 +28,22 @@ struct layout_text_case {
   std::string text;
 };
 
+// The text for a placement, in a buffer of exactly layout_size() bytes
+// with a guard byte after it that must stay untouched.
+std::string format_text(const process_list& processes, const char* esf_name,
+                        const placement& placed) {
+  const std::size_t size = layout_size(processes, esf_name);
+  std::string buffer(size + 1, '#');
+  std::size_t written =
+      esf_name == nullptr
+          ? format_layout_v1(processes, placed, &buffer[0])
+          : format_layout_v2(processes, esf_name, placed, &buffer[0]);
+  EXPECT_EQ(written, size) << "layout_size is not the size written";
+  EXPECT_EQ(buffer[size], '#') << "written past layout_size";
+  buffer.resize(written);
+  return buffer;
+}
+
 std::string format(const layout_text_case& c) {
   process_list processes{};
   placement placed{};
@@ -37,9 +53,7 @@ std::string format(const layout_text_case& c) {
     ++processes.process_count;
   }
   placed.end = c.end;
-  return c.esf_name == nullptr
-             ? format_layout_v1(processes, placed)
-             : format_layout_v2(processes, c.esf_name, placed);
+  return format_text(processes, c.esf_name, placed);
 }
 
 TEST(FormatLayout, WritesTheWholeFile) {
@@ -128,7 +142,7 @@ TEST(FormatLayout, EndsEveryLineOfAFullListInCrLf) {
   processes.process_count = max_list_entries;
   placed.end = static_cast<std::uint32_t>(max_list_entries * 0x20);
 
-  const std::string text = format_layout_v2(processes, "boot.esf", placed);
+  const std::string text = format_text(processes, "boot.esf", placed);
 
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -155,6 +169,39 @@ TEST(FormatLayout, EndsEveryLineOfAFullListInCrLf) {
     EXPECT_EQ(lines[i + 2], expected) << "line " << i + 2;
   }
   EXPECT_EQ(lines.back(), "0x0000000000002000,\"\"");
+}
+
+// The writers place the files themselves, and write nothing when the
+// layout does not fit.
+TEST(WriteLayout, PlacesTheFilesOrRefusesALayoutPast32Bits) {
+  process_list processes{};
+  processes.process_names[0] = "a.bin";
+  processes.process_sizes[0] = 0x100;
+  processes.process_names[1] = "b.bin";
+  processes.process_sizes[1] = 0x21;
+  processes.process_count = 2;
+  offset_list offsets{};
+  offsets.offsets[0] = 0x400;
+  offsets.offset_count = 1;
+
+  std::string text(layout_size(processes, nullptr), '\0');
+  text.resize(write_layout_v1(processes, offsets, &text[0]));
+  EXPECT_EQ(text,
+            "v1.00\r\n0x0000000000000400,\"a.bin\"\r\n"
+            "0x0000000000000500,\"b.bin\"\r\n0x0000000000000540,\"\"\r\n");
+
+  text.assign(layout_size(processes, "e.esf"), '\0');
+  text.resize(write_layout_v2(processes, "e.esf", &text[0]));
+  EXPECT_EQ(text,
+            "v2.00\r\nZUN_CONFIG_FILE,\"e.esf\"\r\n"
+            "0x0000000000000000,\"a.bin\"\r\n"
+            "0x0000000000000100,\"b.bin\"\r\n0x0000000000000140,\"\"\r\n");
+
+  offsets.offsets[0] = 0xFFFFFF00;
+  text.assign(layout_size(processes, nullptr), '#');
+  EXPECT_EQ(write_layout_v1(processes, offsets, &text[0]), 0u);
+  processes.process_sizes[0] = 0xFFFFFFFF;
+  EXPECT_EQ(write_layout_v2(processes, "e.esf", &text[0]), 0u);
 }
 
 }  // namespace
