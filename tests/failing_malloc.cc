@@ -1,0 +1,10 @@
+// Preloaded into dlfgen by the end-to-end test of running out of memory:
+// every allocation of 64 KiB or more fails, smaller ones are served as
+// usual. The C library's stdio buffers stay far below that.
+#include <cstddef>
+
+extern "C" void* __libc_malloc(std::size_t size);
+
+extern "C" void* malloc(std::size_t size) {
+  return size >= 64 * 1024 ? nullptr : __libc_malloc(size);
+}
