@@ -35,7 +35,9 @@ constexpr hex_pairs byte_digits;
 // hexadecimal digits. Written a byte at a time: this is most of the work
 // of a large layout.
 char* append_offset_field(char* text, std::uint32_t offset) {
-  std::memcpy(text, "0x00000000", 10);
+  static constexpr char field_start[10] = {'0', 'x', '0', '0', '0',
+                                           '0', '0', '0', '0', '0'};
+  std::memcpy(text, field_start, sizeof field_start);
   for (int i = offset_field_size - 2; i >= 10; i -= 2, offset >>= 8)
     std::memcpy(text + i, byte_digits.digits[offset & 0xFF], 2);
   return text + offset_field_size;

@@ -36,8 +36,8 @@ std::string format_text(const process_list& processes, const char* esf_name,
   std::string buffer(size + 1, '#');
   std::size_t written =
       esf_name == nullptr
-          ? format_layout_v1(processes, placed, &buffer[0])
-          : format_layout_v2(processes, esf_name, placed, &buffer[0]);
+          ? format_layout_v1(processes, placed, buffer.data())
+          : format_layout_v2(processes, esf_name, placed, buffer.data());
   EXPECT_EQ(written, size) << "layout_size is not the size written";
   EXPECT_EQ(buffer[size], '#') << "written past layout_size";
   buffer.resize(written);
@@ -185,13 +185,13 @@ TEST(WriteLayout, PlacesTheFilesOrRefusesALayoutPast32Bits) {
   offsets.offset_count = 1;
 
   std::string text(layout_size(processes, nullptr), '\0');
-  text.resize(write_layout_v1(processes, offsets, &text[0]));
+  text.resize(write_layout_v1(processes, offsets, text.data()));
   EXPECT_EQ(text,
             "v1.00\r\n0x0000000000000400,\"a.bin\"\r\n"
             "0x0000000000000500,\"b.bin\"\r\n0x0000000000000540,\"\"\r\n");
 
   text.assign(layout_size(processes, "e.esf"), '\0');
-  text.resize(write_layout_v2(processes, "e.esf", &text[0]));
+  text.resize(write_layout_v2(processes, "e.esf", text.data()));
   EXPECT_EQ(text,
             "v2.00\r\nZUN_CONFIG_FILE,\"e.esf\"\r\n"
             "0x0000000000000000,\"a.bin\"\r\n"
@@ -199,9 +199,9 @@ TEST(WriteLayout, PlacesTheFilesOrRefusesALayoutPast32Bits) {
 
   offsets.offsets[0] = 0xFFFFFF00;
   text.assign(layout_size(processes, nullptr), '#');
-  EXPECT_EQ(write_layout_v1(processes, offsets, &text[0]), 0u);
+  EXPECT_EQ(write_layout_v1(processes, offsets, text.data()), 0u);
   processes.process_sizes[0] = 0xFFFFFFFF;
-  EXPECT_EQ(write_layout_v2(processes, "e.esf", &text[0]), 0u);
+  EXPECT_EQ(write_layout_v2(processes, "e.esf", text.data()), 0u);
 }
 
 }  // namespace
