@@ -26,7 +26,7 @@ tidy() {
   if grep -a -E '(warning|error):' "$log"; then return 1; fi
 }
 echo "== clang-tidy"
-tidy "$build" "$PWD/(cli|layout|tests)/"
+tidy "$build" "$PWD/(cli|layout|platform|tests)/"
 tidy "$build-fuzz" "$PWD/fuzz/"
 
 # readdir is the call to use: readdir_r is deprecated.
