@@ -24,10 +24,14 @@ BEGIN {
   failed = 0
 }
 
-function fail(message) {
-  printf "CHANGELOG.md:%d: %s\n", FNR, message > "/dev/stderr"
+function fail_at(line, message) {
+  printf "CHANGELOG.md:%d: %s\n", line, message > "/dev/stderr"
   failed = 1
   exit 1
+}
+
+function fail(message) {
+  fail_at(FNR, message)
 }
 
 # YYYY-MM-DD as a Debian changelog date, midnight UTC.
@@ -52,7 +56,7 @@ function end_entry() {
   if (entries == 0)
     return
   if (items == 0)
-    fail("release " entry_version " lists no change")
+    fail_at(entry_line, "release " entry_version " lists no change")
   printf "\n -- %s  %s\n", maintainer, entry_date
 }
 
@@ -61,6 +65,7 @@ function end_entry() {
     fail("not a release heading '## VERSION - YYYY-MM-DD': " $0)
   end_entry()
   entry_version = $2
+  entry_line = FNR
   entry_date = rfc5322($4)
   if (entries == 0 && entry_version != version)
     fail("the newest release is " entry_version ", the build is " version)

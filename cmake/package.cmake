@@ -6,18 +6,18 @@
 # and time from it; the manual page and the changelog are compressed without
 # a name or a time.
 
-# The maintainer, also the signer of the changelog's entries. Whoever
-# builds a package to hand out names themselves the way Debian's tools read
-# it, from DEBEMAIL ("Name <address>", or the address with the name in
-# DEBFULLNAME), at the first configure. Otherwise it is the copyright holder
-# at a no-reply address of a real mail domain: well formed, accepted by
-# dpkg and lintian, and it sends nobody's mail to a stranger. It is not made
-# from the user and host names, which would differ from one builder's
-# package to the next.
+# The maintainer, who also signs the changelog's entries. Whoever builds a
+# package to hand out is named as Debian's tools name them: from DEBEMAIL,
+# either "Name <address>" or the address with the name in DEBFULLNAME, as
+# set at the first configure. Otherwise it is the copyright holder at a
+# no-reply address of a real mail domain: well formed, accepted by dpkg and
+# lintian, and no stranger's inbox gets the mail. It is not made from the
+# user and host names, which would make every builder's package differ.
 set(maintainer "dlfgen authors <dlfgen-authors@users.noreply.github.com>")
-if("$ENV{DEBEMAIL}" MATCHES "^[^<>]+ <[^<>]+>$")
+if("$ENV{DEBEMAIL}" MATCHES "^[^<>]+ <[^<>]+@[^<>]+>$")
   set(maintainer "$ENV{DEBEMAIL}")
-elseif(DEFINED ENV{DEBEMAIL} AND DEFINED ENV{DEBFULLNAME})
+elseif("$ENV{DEBEMAIL}" MATCHES "^[^<> ]+@[^<> ]+$"
+       AND "$ENV{DEBFULLNAME}" MATCHES "^[^<>]+$")
   set(maintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
 endif()
 set(DLFGEN_MAINTAINER "${maintainer}"
@@ -52,8 +52,13 @@ set(CPACK_DLFGEN_DOC_DIR
 set(CPACK_DLFGEN_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_DLFGEN_CHANGELOG ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 set(CPACK_DLFGEN_CHANGELOG_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/debian_changelog.awk)
+# The stripped tool loses its .comment section too.
+set(CPACK_DLFGEN_TOOL
+    "${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/dlfgen")
+set(CPACK_DLFGEN_OBJCOPY "${CMAKE_OBJCOPY}")
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/compress_man_page.cmake
-    ${CMAKE_CURRENT_LIST_DIR}/debian_doc_files.cmake)
+    ${CMAKE_CURRENT_LIST_DIR}/debian_doc_files.cmake
+    ${CMAKE_CURRENT_LIST_DIR}/remove_comment_section.cmake)
 set(CPACK_POST_BUILD_SCRIPTS
     ${CMAKE_CURRENT_LIST_DIR}/normalize_deb_members.cmake)
 
