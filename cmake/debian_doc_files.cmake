@@ -11,19 +11,10 @@
 # gzip -9n, which leaves the name and the time out of the header.
 set(doc "${CPACK_TEMPORARY_DIRECTORY}${CPACK_DLFGEN_DOC_DIR}")
 
-# What is made here gets its mode here, not from the umask of whoever packs.
-set(dir_mode OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
-    WORLD_READ WORLD_EXECUTE)
+# The files get their mode here, not from the umask of whoever packs; the
+# folders get theirs in normalize_staged_folders.cmake.
 set(file_mode OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-set(dir "${CPACK_TEMPORARY_DIRECTORY}")
-string(REGEX MATCHALL "[^/]+" parts "${CPACK_DLFGEN_DOC_DIR}")
-foreach(part IN LISTS parts)
-  string(APPEND dir "/${part}")
-  if(NOT IS_DIRECTORY "${dir}")
-    file(MAKE_DIRECTORY "${dir}")
-    file(CHMOD "${dir}" PERMISSIONS ${dir_mode})
-  endif()
-endforeach()
+file(MAKE_DIRECTORY "${doc}")
 
 file(READ "${CPACK_DLFGEN_LICENSE}" license)
 if(NOT license MATCHES "\nCopyright \\(c\\) ([^\n]+)\n")

@@ -56,9 +56,11 @@ set(CPACK_DLFGEN_CHANGELOG_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/debian_changelog.awk
 set(CPACK_DLFGEN_TOOL
     "${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/dlfgen")
 set(CPACK_DLFGEN_OBJCOPY "${CMAKE_OBJCOPY}")
+# Last, every staged folder is made 755 whatever the umask.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/compress_man_page.cmake
     ${CMAKE_CURRENT_LIST_DIR}/debian_doc_files.cmake
-    ${CMAKE_CURRENT_LIST_DIR}/remove_comment_section.cmake)
+    ${CMAKE_CURRENT_LIST_DIR}/remove_comment_section.cmake
+    ${CMAKE_CURRENT_LIST_DIR}/normalize_staged_folders.cmake)
 set(CPACK_POST_BUILD_SCRIPTS
     ${CMAKE_CURRENT_LIST_DIR}/normalize_deb_members.cmake)
 

@@ -156,7 +156,7 @@ copyright_packed() {
 }
 
 # Another time, time zone and umask, no SOURCE_DATE_EPOCH: the files made
-# for the package are the same bytes.
+# for the package are the same bytes, and every member has the same mode.
 same_when_repacked() (
   umask 077
   mkdir "$work/again" && cd "$work/again" || exit 1
@@ -165,11 +165,13 @@ same_when_repacked() (
   for file in usr/share/doc/dlfgen/changelog.gz usr/share/doc/dlfgen/copyright usr/share/man/man1/dlfgen.1.gz; do
     cmp "$root/$file" "root/$file" || exit 1
   done
+  dpkg-deb -c "$work/again/out/${deb##*/}" | awk '{ print $1, $2, $6 }' >modes || exit 1
+  awk '{ print $1, $2, $6 }' "$work/members" | diff - modes
 )
 
 # maintainer DEBFULLNAME DEBEMAIL WANT: what a fresh configure with these
-# ("unset": none) makes DLFGEN_MAINTAINER; WANT "default": the built
-# package's own default, a real address, no placeholder.
+# ("unset": none) makes DLFGEN_MAINTAINER; WANT "default": the default, a
+# well-formed address outside the names kept for examples.
 maintainer() {
   local dir=$work/configured got
   local -a vars=()
