@@ -3,18 +3,20 @@
 # about, it has the sections a reader looks for, every option letter the
 # scanner knows has an entry, every message the sources can print is in
 # DIAGNOSTICS, its layout examples are what the tool writes for them, and
-# it carries the version of the build.
+# it carries the version of the build and the day of the build: the sources
+# configured afresh date the page by SOURCE_DATE_EPOCH in UTC, or by today.
 #
-# usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version
+# usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version path/to/cmake
 set -u
-if [[ $# != 4 || ! -f $1 || ! -d $2 || ! -x $3 ]]; then
-  echo "usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version" >&2
+if [[ $# != 5 || ! -f $1 || ! -d $2 || ! -x $3 || ! -x $5 ]]; then
+  echo "usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version path/to/cmake" >&2
   exit 2
 fi
 page=$(realpath "$1")
 source_dir=$(realpath "$2")
 dlfgen=$(realpath "$3")
 version=$4
+cmake=$5
 # shellcheck source=tests/checks.sh
 source "$(dirname "$0")/checks.sh"
 
@@ -120,6 +122,40 @@ carries_version() {
   tail -n 1 "$work/page.txt" | grep -qF "dlfgen $version "
 }
 
+# The date field of .TH.
+page_date() {
+  awk '$1 == ".TH" { print $4; exit }' "$1"
+}
+
+dated_a_real_day() {
+  local day
+  day=$(page_date "$page")
+  [[ $day =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}$ && $(date -u -d "$day" +%F 2>/dev/null) == "$day" ]] ||
+    { echo ".TH date '$day' is not a day YYYY-MM-DD"; return 1; }
+  tail -n 1 "$work/page.txt" | grep -qF " $day " || { echo "the footer has no $day:"; tail -n 1 "$work/page.txt"; return 1; }
+}
+
+# configured_date EPOCH TZ DAY: the sources configured afresh with
+# SOURCE_DATE_EPOCH=EPOCH ("unset": none) in the time zone TZ date the page
+# DAY ("today": the day in UTC).
+configured_date() {
+  local epoch=$1 zone=$2 want=$3 dir=$work/configured got before after
+  local -a set_epoch=()
+  [[ $epoch == unset ]] || set_epoch=("SOURCE_DATE_EPOCH=$epoch")
+  rm -rf "$dir"
+  before=$(date -u +%F)
+  env -u SOURCE_DATE_EPOCH "${set_epoch[@]}" TZ="$zone" \
+    "$cmake" -S "$source_dir" -B "$dir" -DBUILD_TESTING=OFF >"$work/configure.log" 2>&1 ||
+    { tail -n 20 "$work/configure.log"; return 1; }
+  after=$(date -u +%F)
+  got=$(page_date "$dir/dlfgen.1")
+  if [[ $want == today ]]; then
+    [[ $got == "$before" || $got == "$after" ]] || { echo "dated $got, not today ($after) in UTC"; return 1; }
+  else
+    [[ $got == "$want" ]] || { echo "dated $got, not $want"; return 1; }
+  fi
+}
+
 check "groff -man -ww finds nothing to warn about" lint_groff
 check "mandoc -T lint finds nothing to warn about" lint_mandoc
 check "every section is there" has_sections
@@ -135,5 +171,15 @@ void f() { std::fputs("lost\n", stderr); }|fputs prints a message this check can
 EOF
 check "layout examples are what the tool writes" examples_match
 check "the version of the build" carries_version
+check "dated a real day, shown in the footer" dated_a_real_day
+# The time zones put the local day on either side of the UTC day.
+while read -r epoch zone day; do
+  check "SOURCE_DATE_EPOCH=$epoch TZ=$zone dates the page $day" configured_date "$epoch" "$zone" "$day"
+done <<'EOF'
+1700000000 XYZ-13 2023-11-14
+0 XYZ+12 1970-01-01
+951782400 UTC 2000-02-29
+unset XYZ-13 today
+EOF
 
 finish
