@@ -43,7 +43,7 @@ char* append_offset_field(char* text, std::uint32_t offset) {
   return text + offset_field_size;
 }
 
-char* append_line(char* text, std::uint32_t offset, const char* name) {
+inline char* append_line(char* text, std::uint32_t offset, const char* name) {
   text = append_offset_field(text, offset);
   text = append(text, ",\"", 2);
   text = append(text, name, std::strlen(name));
