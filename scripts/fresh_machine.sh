@@ -44,7 +44,7 @@ if ((${#commands[@]} != 2)) || [[ ${commands[0]} != "scripts/install_deps.sh bui
   ${commands[1]} != "scripts/install_deps.sh test "* ]]; then
   echo "$me: README.md must have exactly two indented command lines beginning with" >&2
   echo "  'scripts/install_deps.sh build ' and then 'scripts/install_deps.sh test '; found ${#commands[@]}:" >&2
-  printf '  %s\n' "${commands[@]}" >&2
+  ((${#commands[@]} == 0)) || printf '  %s\n' "${commands[@]}" >&2
   exit 1
 fi
 
