@@ -30,6 +30,11 @@ fail() {
   exit 1
 }
 
+# A heading with the seconds since the start, to see where the time goes.
+step() {
+  echo "== [$((SECONDS - started)) s] $*"
+}
+
 ((EUID == 0)) || fail "needs root, for debootstrap, mount and chroot"
 for tool in debootstrap git chroot mount umount; do
   command -v "$tool" >/dev/null ||
@@ -125,7 +130,7 @@ trap 'exit 143' TERM
 mkdir -p "$build"
 cache=$build/$suite-minbase-$(printf '%s' "$mirror" | md5sum | cut -c1-12).tar.gz
 if [[ ! -f $cache ]]; then
-  echo "== debootstrap --variant=minbase $suite from $mirror (log: build-fresh/debootstrap.log)"
+  step "debootstrap --variant=minbase $suite from $mirror (log: build-fresh/debootstrap.log)"
   remove_tree "$build/bootstrap"
   if ! debootstrap --variant=minbase "$suite" "$build/bootstrap" "$mirror" \
     >"$build/debootstrap.log" 2>&1; then
@@ -140,7 +145,7 @@ if [[ ! -f $cache ]]; then
   remove_tree "$build/bootstrap"
 fi
 
-echo "== a fresh root from ${cache#"$source_dir"/}"
+step "a fresh root from ${cache#"$source_dir"/}"
 remove_tree "$root"
 mkdir "$root"
 tar --numeric-owner -C "$root" -xpzf "$cache"
@@ -165,6 +170,8 @@ git -C "$root/root/dlfgen" checkout -q --detach "$head"
 # run_in_root COMMAND LOG: in /root/dlfgen, with nothing of this shell's
 # environment but what a login would set.
 run_in_root() {
+  # The command is expanded by the shell in the root, not by this one.
+  # shellcheck disable=SC2016
   env -i PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     HOME=/root LANG=C.UTF-8 "$(command -v chroot)" "$root" \
     /bin/bash -c 'cd /root/dlfgen && eval "$1"' bash "$1" </dev/null 2>&1 | tee "$2"
@@ -173,7 +180,7 @@ run_in_root() {
 
 for i in 0 1; do
   log=$build/command$((i + 1)).log
-  echo "== README.md command $((i + 1)): ${commands[i]}"
+  step "README.md command $((i + 1)): ${commands[i]}"
   run_in_root "${commands[i]}" "$log" || fail "README.md command $((i + 1)) failed (log: ${log#"$source_dir"/})"
 done
 
@@ -186,5 +193,6 @@ summary=$(grep -E '^100% tests passed, 0 tests failed out of [0-9]+$' "$log") ||
 
 trap - EXIT
 # A failed run leaves the root for a look inside; a passed one is removed.
+step "removing the root"
 remove_tree "$root"
 echo "$me: README.md's two commands passed on a fresh Debian 12 ($summary, none skipped) in $((SECONDS - started)) s"
