@@ -95,8 +95,9 @@ else
     as_root=(sudo DEBIAN_FRONTEND=noninteractive)
   else
     echo "$me: these Debian packages are missing: ${missing[*]}" >&2
-    echo "$me: installing them needs root, and sudo is not available here;" \
-      "as root, run: apt-get install --no-install-recommends ${missing[*]}" >&2
+    echo "$me: installing them needs root, and sudo cannot be used here (it is" \
+      "missing, or asks for a password with no terminal to ask on); as root, run:" \
+      "apt-get install --no-install-recommends ${missing[*]}" >&2
     exit 1
   fi
 fi
