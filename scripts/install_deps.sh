@@ -72,7 +72,7 @@ fi
 declare -A installed=()
 while read -r package status; do
   [[ $status == installed ]] && installed[${package%%:*}]=1
-done < <(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null || true)
+done <<<"$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${packages[@]}" 2>/dev/null || true)"
 missing=()
 for package in "${packages[@]}"; do
   [[ -n ${installed[$package]:-} ]] || missing+=("$package")
