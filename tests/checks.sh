@@ -25,3 +25,12 @@ finish() {
   echo "$passed passed, $failed failed"
   ((failed == 0))
 }
+
+# needs PROGRAM PACKAGE: when PROGRAM (a command, or a file given by its
+# absolute path) is missing, the test cannot say anything: it exits 77,
+# which ctest reports as skipped, and says why.
+needs() {
+  if [[ $1 == /* ]]; then [[ -e $1 ]] && return; else command -v "$1" >/dev/null && return; fi
+  echo "SKIPPED: ${0##*/} needs $1, from the Debian package $2 (scripts/install_deps.sh test installs it)"
+  exit 77
+}

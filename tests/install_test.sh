@@ -19,6 +19,8 @@ datadir=$5
 prefix=/usr/local
 # shellcheck source=tests/checks.sh
 source "$(dirname "$0")/checks.sh"
+needs man man-db
+needs /usr/share/bash-completion/bash_completion bash-completion
 root=$work/root
 
 installs() {

@@ -19,6 +19,9 @@ version=$4
 cmake=$5
 # shellcheck source=tests/checks.sh
 source "$(dirname "$0")/checks.sh"
+needs groff groff-base
+needs mandoc mandoc
+needs perl perl-base
 
 # Plain text, one line per paragraph as far as it goes, no hyphenation.
 groff -man -Tascii -P-c -P-b -P-o -P-u -rLL=250n -rHY=0 "$page" >"$work/page.txt" 2>/dev/null

@@ -21,6 +21,9 @@ version=$4
 cmake=$5
 # shellcheck source=tests/checks.sh
 source "$(dirname "$0")/checks.sh"
+needs dpkg-deb dpkg
+needs dpkg-shlibdeps dpkg-dev
+needs file file
 # Any fixed time will do; the package must carry this one throughout.
 epoch=1700000000
 arch=$(dpkg --print-architecture)
