@@ -79,6 +79,9 @@ SETUP='truncate -s 2147483648 half.bin' t "file of 2 GiB after a small one" 0 \
   $'process 1:     d.bin (0x00000010)\nprocess 2:     half.bin (0x80000000)\n'"$banner"$'Generated out.dlf\n' "" \
   $'v1.00\r\n0x0000000000000000,"d.bin"\r\n0x0000000000000020,"half.bin"\r\n0x0000000080000020,""\r\n' \
   -p d.bin,half.bin -o out.dlf
+SETUP='truncate -s 3221225472 three.bin' t "file of 3 GiB" 0 \
+  $'process 1:     three.bin (0xc0000000)\n'"$banner"$'Generated out.dlf\n' "" \
+  $'v1.00\r\n0x0000000000000000,"three.bin"\r\n0x00000000C0000000,""\r\n' -p three.bin -o out.dlf
 
 t "esf name with a quote is fine outside compat" 0 $'esf file name: a"b\n'"$pa$banner"$'Generated out.dlf\n' "" \
   "$layout_a" -s 'a"b' -p a.bin -o out.dlf
@@ -121,6 +124,8 @@ SETUP='mkfifo pipe' TIMEOUT=5 t "FIFO is refused without waiting for a writer" 1
   $'process 1:     pipe '"$banner$usage" $'unable to open pipe\n' - -p pipe -o out.dlf
 SETUP='truncate -s 4294967296 huge.bin' t "file past 0xFFFFFFFF bytes" 1 \
   "$pa"$'process 2:     huge.bin '"$banner$usage" $'file too large: huge.bin\n' - -p a.bin,huge.bin,b.bin -o out.dlf
+SETUP='truncate -s 5368709120 five.bin' t "file of 5 GiB, 1 GiB past 32 bits" 1 \
+  $'process 1:     five.bin '"$banner$usage" $'file too large: five.bin\n' - -p five.bin -o out.dlf
 SETUP='cp a.bin "q\"x.bin"' t "process name with a quote" 1 "$pa$banner$usage" \
   $'name has a quote or line break: q"x.bin\n' - -p 'a.bin,q"x.bin,b.bin' -o out.dlf
 SETUP=$'cp a.bin "l\nf.bin"' t "process name with a line feed" 1 "$banner$usage" \

@@ -22,6 +22,16 @@ trap 'rm -rf "$work"' EXIT
 # messages whatever runs it.
 mkdir "$work/bin" && ln -s "$dlfgen" "$work/bin/dlfgen" || exit 2
 export PATH=$work/bin:$PATH
+# DLFGEN_EMULATOR, when set, runs a binary built for another machine, given
+# its path, as CMAKE_CROSSCOMPILING_EMULATOR does, and names the program
+# "dlfgen" itself (qemu-user: -0 dlfgen). An emulator does not search PATH,
+# so the "dlfgen" on PATH is then a script that runs it on the binary.
+if [[ -n ${DLFGEN_EMULATOR:-} ]]; then
+  read -ra emulator <<<"$DLFGEN_EMULATOR"
+  rm "$work/bin/dlfgen" &&
+    { printf '#!/bin/bash\nexec'; printf ' %q' "${emulator[@]}" "$dlfgen"; printf ' "$@"\n'; } >"$work/bin/dlfgen" &&
+    chmod +x "$work/bin/dlfgen" || exit 2
+fi
 read -ra runner <<<"${DLFGEN_RUNNER:-}"
 passed=0
 failed=0

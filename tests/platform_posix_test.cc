@@ -104,8 +104,10 @@ TEST_F(MeasureFile, MeasuresRegularFilesUpTo32Bits) {
   } cases[] = {
       {"empty.bin", 0, measure_result::measured},
       {"small.bin", 33, measure_result::measured},
+      {"three-gib.bin", 0xC0000000ull, measure_result::measured},
       {"largest.bin", 0xFFFFFFFFull, measure_result::measured},
       {"too-large.bin", 0x100000000ull, measure_result::too_large},
+      {"five-gib.bin", 0x140000000ull, measure_result::too_large},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
