@@ -47,6 +47,9 @@ add_test(NAME man_page
 set_tests_properties(unit_tests end_to_end end_to_end_windows man_page
                      PROPERTIES ENVIRONMENT "DLFGEN_RUNNER=${wine_runner}"
                                 SKIP_RETURN_CODE 77)
+# Its drive y: is mapped for the drive-letter cases.
+set_property(TEST end_to_end_windows APPEND PROPERTY
+             ENVIRONMENT "DLFGEN_WINE_PREFIX=${DLFGEN_WINE_PREFIX}")
 
 # dlfgen.exe needs only Windows' own DLLs.
 add_test(NAME runtime_libraries

@@ -35,6 +35,9 @@ mkdir -p "$(dirname "$prefix")" || exit 2
 export WINEPREFIX
 WINEPREFIX=$(realpath "$prefix")
 export WINEDEBUG=-all
+# Wine reads the Unix arguments and file names in the Unix locale's
+# character set: UTF-8, as the test files are named.
+export LC_ALL=C.UTF-8
 # No installer of Mono or Gecko: it would wait for a click.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
