@@ -6,6 +6,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/platform.h"
@@ -39,9 +40,8 @@ LONGLONG length_of(HANDLE handle) {
     case FILE_TYPE_CHAR: {
       if (is_console(handle) || is_communications_device(handle)) return -1;
       LARGE_INTEGER zero = {};
-      return SetFilePointerEx(handle, zero, &length, FILE_END)
-                 ? length.QuadPart
-                 : -1;
+      return SetFilePointerEx(handle, zero, &length, FILE_END) ? length.QuadPart
+                                                               : -1;
     }
     default:
       return -1;
@@ -130,6 +130,9 @@ write_result write_whole_file(const char* name, const char* bytes,
 // _isatty is true for NUL too, which is a character device; only a console
 // answers GetConsoleMode.
 bool stdout_is_terminal() {
-  intptr_t handle = _get_osfhandle(_fileno(stdout));
-  return handle != -1 && is_console(reinterpret_cast<HANDLE>(handle));
+  std::intptr_t handle = _get_osfhandle(_fileno(stdout));
+  if (handle == -1) return false;
+  // The C library gives the handle as an integer.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
+  return is_console(reinterpret_cast<HANDLE>(handle));
 }

@@ -20,8 +20,6 @@ trap 'rm -f "$DLFGEN_WINE_PREFIX/dosdevices/y:"; rm -rf "$work"' EXIT
 [[ ! -e $DLFGEN_WINE_PREFIX/dosdevices/q: ]] || skip "drive q: is mapped in $DLFGEN_WINE_PREFIX"
 
 pa=$'process 1:     a.bin (0x00000100)\n'
-pb2=$'process 2:     b.bin (0x00000021)\n'
-layout_a=$'v1.00\r\n0x0000000000000000,"a.bin"\r\n0x0000000000000100,""\r\n'
 done_out=$'Generated out.dlf\n'
 
 # --- Backslashes --------------------------------------------------------

@@ -6,6 +6,8 @@
 # it carries the version of the build.
 #
 # usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version
+# DLFGEN_RUNNER, when set, is put in front of each run of the tool (the
+# Windows build runs under Wine through tests/wine_run.sh).
 set -u
 if [[ $# != 4 || ! -f $1 || ! -d $2 || ! -x $3 ]]; then
   echo "usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version" >&2
@@ -15,6 +17,11 @@ page=$(realpath "$1")
 source_dir=$(realpath "$2")
 dlfgen=$(realpath "$3")
 version=$4
+read -ra runner <<<"${DLFGEN_RUNNER:-}"
+if ((${#runner[@]} > 0)); then
+  "${runner[@]}" "$dlfgen" -h >/dev/null 2>&1
+  [[ $? != 77 ]] || { echo "SKIP: the runner cannot run the tool: ${runner[*]}"; exit 77; }
+fi
 # shellcheck source=tests/checks.sh
 source "$(dirname "$0")/checks.sh"
 
@@ -86,7 +93,7 @@ run_example() {
     [[ ${words[i]} == -o ]] && output=${words[i + 1]}
   done
   rm -rf "$work/run" && mkdir "$work/run" && cp "$source_dir"/examples/*.bin "$work/run/" || return 1
-  (cd "$work/run" && "$dlfgen" "${words[@]}" >/dev/null 2>&1)
+  (cd "$work/run" && "${runner[@]}" "$dlfgen" "${words[@]}" >/dev/null 2>&1)
   if ! tr -d '\r' <"$work/run/$output" 2>/dev/null | cmp -s - "$work/expected"; then
     echo "dlfgen $args does not write:"
     cat "$work/expected"

@@ -22,7 +22,7 @@ std::wstring wide(const std::string& utf8) {
   EXPECT_GT(length, 0) << utf8;
   if (length <= 0) return std::wstring();
   std::wstring text(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &text[0], length);
+  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(), length);
   text.resize(static_cast<std::size_t>(length) - 1);
   return text;
 }
@@ -103,9 +103,9 @@ class PlatformWindows : public testing::Test {
 
   // The whole content of a file, or "<missing>".
   static std::string content_of(const std::string& file) {
-    HANDLE handle = CreateFileW(wide(file).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileW(wide(file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return "<missing>";
     std::string bytes;
     char buffer[4096];
@@ -158,11 +158,11 @@ TEST_F(PlatformWindows, MeasuresTheNullDeviceAsEmpty) {
 // None of these has a size: each is refused at once, and nothing waits
 // for input from the console or for the other end of a pipe.
 TEST_F(PlatformWindows, CannotOpenWhatCannotBeMeasured) {
-  std::string pipe_name = "\\\\.\\pipe\\dlfgen-platform-" +
-                          std::to_string(GetCurrentProcessId());
-  HANDLE pipe = CreateNamedPipeA(pipe_name.c_str(), PIPE_ACCESS_DUPLEX,
-                                 PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
-                                 nullptr);
+  std::string pipe_name =
+      "\\\\.\\pipe\\dlfgen-platform-" + std::to_string(GetCurrentProcessId());
+  HANDLE pipe =
+      CreateNamedPipeA(pipe_name.c_str(), PIPE_ACCESS_DUPLEX,
+                       PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
   ASSERT_NE(pipe, INVALID_HANDLE_VALUE) << GetLastError();
   const std::string names[] = {
       path("missing.bin"),

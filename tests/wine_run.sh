@@ -5,12 +5,13 @@
 #
 # usage: wine_run.sh PREFIX program [args...]
 #
-# Wine's background processes (wineserver and the services wineboot
-# starts) outlive the program. They are started here with their standard
-# streams on /dev/null, before the program, so that they never hold the
-# pipes of whoever reads the program's output; wineserver stays up for 30
-# seconds after the last program ends, so consecutive runs do not start it
-# again, and then everything of Wine exits by itself.
+# Wine's background processes (wineserver and the services the first
+# program of a session starts) outlive the program. They are started here
+# with their standard streams on /dev/null, before the program, so that
+# they never hold the pipes of whoever reads the program's output (ctest
+# would wait for them). wineserver stays up for 30 seconds after the last
+# program ends, so consecutive runs do not start it again, and then
+# everything of Wine exits by itself.
 set -u
 if [[ $# -lt 2 ]]; then
   echo "usage: wine_run.sh PREFIX program [args...]" >&2
@@ -52,8 +53,12 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
     }
     : >"$WINEPREFIX/dlfgen-prefix-made"
   fi
-  # Exits at once when the prefix's server is already running.
-  "$server" -p30 </dev/null >/dev/null 2>&1 9>&-
+  # Exits at once, with status 2, when the prefix's server is already
+  # running. A new one starts Wine's services with the first program, which
+  # is therefore one that reads and writes nothing.
+  if "$server" -p30 </dev/null >/dev/null 2>&1 9>&-; then
+    "$wine" winepath -w / </dev/null >/dev/null 2>&1 9>&-
+  fi
 } 9>"$WINEPREFIX.lock"
 
 exec "$wine" "$@"
