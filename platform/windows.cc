@@ -104,14 +104,21 @@ bool is_regular_file(const char* name) {
 write_result write_whole_file(const char* name, const char* bytes,
                               std::size_t size) {
   // Handles do no text translation: the bytes, CR LF included, are written
-  // as they are.
+  // as they are. An existing file is emptied in place rather than created
+  // anew (CREATE_ALWAYS), which Windows refuses for a hidden or system
+  // file; its attributes stay, as O_TRUNC keeps a file's mode.
   HANDLE handle =
       CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return write_result::cannot_open;
 
-  // Only a file on a disk can be removed; a device is left alone.
+  // Only a file on a disk has an end to cut, and can be removed; a device
+  // is left alone.
   bool on_disk = GetFileType(handle) == FILE_TYPE_DISK;
+  if (on_disk && !SetEndOfFile(handle)) {
+    CloseHandle(handle);
+    return write_result::cannot_open;
+  }
   bool written = write_all(handle, bytes, size);
   if (!written && on_disk) {
     // Empty what was written, also behind a link.
