@@ -7,6 +7,8 @@
 # configured afresh date the page by SOURCE_DATE_EPOCH in UTC, or by today.
 #
 # usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version path/to/cmake
+# DLFGEN_RUNNER, when set, is put in front of each run of the tool (the
+# Windows build runs under Wine through tests/wine_run.sh).
 set -u
 if [[ $# != 5 || ! -f $1 || ! -d $2 || ! -x $3 || ! -x $5 ]]; then
   echo "usage: man_page_test.sh dlfgen.1 source-dir path/to/dlfgen version path/to/cmake" >&2
@@ -17,6 +19,11 @@ source_dir=$(realpath "$2")
 dlfgen=$(realpath "$3")
 version=$4
 cmake=$5
+read -ra runner <<<"${DLFGEN_RUNNER:-}"
+if ((${#runner[@]} > 0)); then
+  "${runner[@]}" "$dlfgen" -h >/dev/null 2>&1
+  [[ $? != 77 ]] || { echo "SKIP: the runner cannot run the tool: ${runner[*]}"; exit 77; }
+fi
 # shellcheck source=tests/checks.sh
 source "$(dirname "$0")/checks.sh"
 needs groff groff-base
@@ -91,7 +98,7 @@ run_example() {
     [[ ${words[i]} == -o ]] && output=${words[i + 1]}
   done
   rm -rf "$work/run" && mkdir "$work/run" && cp "$source_dir"/examples/*.bin "$work/run/" || return 1
-  (cd "$work/run" && "$dlfgen" "${words[@]}" >/dev/null 2>&1)
+  (cd "$work/run" && "${runner[@]}" "$dlfgen" "${words[@]}" >/dev/null 2>&1)
   if ! tr -d '\r' <"$work/run/$output" 2>/dev/null | cmp -s - "$work/expected"; then
     echo "dlfgen $args does not write:"
     cat "$work/expected"
