@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Benchmark of dlfgen: 1, 16 and 256 small process files of varied sizes in
 # a temporary folder, each count run as
 #   dlfgen -q -p <all of them, comma-separated> -o out.dlf

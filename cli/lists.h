@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process list and the offset list, and the pure helpers they are
 // built from: list values, the offset notation, the drive-letter form and
 // the name check. No I/O.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Filling the process list and the offset list from the -p and -l options,
 // in the order they are met: each process file is measured, and each entry
 // is reported as it is added.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole run of the tool: scan the command line, check the request,
 // write the layout and report.
 #ifndef DLFGEN_CLI_RUN_H_

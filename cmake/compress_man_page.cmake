@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by CPack once the package's files are staged: compresses the manual
 # page in place with gzip -9n, which leaves the original name and time out
 # of the header.

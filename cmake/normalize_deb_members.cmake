@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Run by CPack once the package is made. A .deb is an ar archive of three
 # members; CPack gives each the mode of its work file, which follows the
 # umask of whoever packs, where dpkg-deb always writes 644. Each member's

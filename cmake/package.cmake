@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package: `cpack -G DEB` in a build folder, or the `package`
 # preset. Name, version and summary come from project().
 #

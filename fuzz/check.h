@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a fuzz target does when the code and its model disagree: print the
 // broken rule and the input, then abort so that libFuzzer keeps the input.
 #ifndef DLFGEN_FUZZ_CHECK_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cutting a list value into items and the drive-letter form, on any value:
 // the items are the value's non-empty comma-free pieces in order, and
 // rewriting one item touches no byte outside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Second, deliberately plain readings of the list and placement rules,
 // written apart from the code they check: strings and 64-bit arithmetic
 // instead of in-place cuts and masks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // parse_offset against the model of the offset notation, on any item.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Placement in both versions against the 64-bit model: the same offsets and
 // end when the layout fits, and false, never a wrapped offset, when it does
 // not.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each one
 # for a bounded time on a scratch copy of its seed corpus, so the corpus in
 # the repository stays as it is. Crash files go to build-fuzz/artifacts/.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line in-process: the input, split at its NUL bytes, is the
 // argument vector after the program name. The scan is checked against a
 // model of the scanner, then the whole run against the exit status and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The disk layout file: its text in versions 1.00 and 2.00. Pure: the
 // caller stores the text.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "layout/placement.h"
 
 std::uint32_t align_up_32(std::uint32_t value) {

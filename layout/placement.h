@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where each process file lies in the disk image. Pure: no I/O.
 #ifndef DLFGEN_LAYOUT_PLACEMENT_H_
 #define DLFGEN_LAYOUT_PLACEMENT_H_

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the tool needs from the operating system, declared once here and
 // implemented once per system: platform/posix.cc or platform/windows.cc,
 // chosen by CMakeLists.txt. No other file of the tool includes an

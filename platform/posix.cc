@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform layer on POSIX systems.
 #include <fcntl.h>
 #include <sys/stat.h>

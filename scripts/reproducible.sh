@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Shows that the build is reproducible: two clean builds of the same sources
 # from two copies at different paths, under different umasks and time
 # zones, with the same SOURCE_DATE_EPOCH, give byte-identical binaries and

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Static checks of the C++ sources: formatting (.clang-format), clang-tidy
 # (.clang-tidy) and cppcheck. Fails on the first finding.
 #

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # shellcheck shell=bash
 # Sourced by the test scripts made of named checks: a scratch folder,
 # removed at exit, and the functions that run and count the checks.

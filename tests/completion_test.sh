@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Drives the bash completion of dlfgen in a real bash with bash-completion
 # loaded, as readline would: COMP_LINE, COMP_POINT, COMP_WORDS and
 # COMP_CWORD for a line with the cursor at its end, in a temporary folder of

@@ -1,4 +1,5 @@
 #!/usr/bin/perl
+# SPDX-License-Identifier: MIT
 # Checks that every message the tool can print is documented: reads the
 # format string of each printf and fprintf call in the given C++ sources and
 # looks for each of its lines in a text, the rendered DIAGNOSTICS section.

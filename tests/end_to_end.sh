@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # End-to-end cases for dlfgen, one line each (see harness.sh for t).
 #
 # usage: end_to_end.sh path/to/dlfgen version

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Preloaded into dlfgen by the end-to-end test of running out of memory:
 // every allocation of 64 KiB or more fails, smaller ones are served as
 // usual. The C library's stdio buffers stay far below that.

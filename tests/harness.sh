@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The harness every end-to-end test of dlfgen sources: each case runs the
 # built binary, as "dlfgen", in a fresh temporary folder of small fixtures
 # and compares its standard output, standard error, exit status and the

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a temporary DESTDIR under the prefix /usr/local
 # and uses what was installed as a user would: exactly the tool, its manual
 # page and its completion; the installed tool makes a layout; man finds and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text of the disk layout file in versions 1.00 and 2.00, compared byte
 // for byte.
 #include "layout/layout_file.h"

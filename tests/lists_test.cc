@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The list helpers behind -p and -l: cutting a list value into items,
 // reading an offset, the drive-letter form of a name and the name check.
 #include "cli/lists.h"

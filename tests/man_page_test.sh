@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Checks the manual page as built: both formatters find nothing to warn
 # about, it has the sections a reader looks for, every option letter the
 # scanner knows has an entry, every message the sources can print is in

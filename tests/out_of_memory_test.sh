@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # dlfgen with no memory for the layout text: a clear message, status 1,
 # and the output file untouched.
 #

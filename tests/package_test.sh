@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package of a build folder with CPack into a temporary
 # folder and checks it with dpkg-deb: the file name, the control fields, the
 # members (their names, owners, modes and times), and what they hold once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the process files go: 32-byte rounding, the offset list of version
 // 1.00, the packing of version 2.00 and layouts that pass 4 GiB.
 #include "layout/placement.h"

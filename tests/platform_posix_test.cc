@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Measuring a file by name on POSIX systems: regular files up to 32 bits,
 // devices that can seek, and everything else refused without waiting.
 #include <fcntl.h>

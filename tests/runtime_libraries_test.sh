@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The built tool loads the C library and nothing else: no C++ runtime,
 # dynamic or linked in.
 #

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # dlfgen on a terminal: every message shows the moment it is printed.
 #
 # usage: terminal_test.sh path/to/dlfgen version
