@@ -96,20 +96,20 @@ bool write_layout(const run_state& run) {
   }
   size = run.compat ? write_layout_v2(run.processes, esf_name, text)
                     : write_layout_v1(run.processes, run.offsets, text);
-  write_result result = write_result::written;
   if (size == 0) {
+    std::free(text);
     std::fprintf(stderr, "%s: layout does not fit in 32-bit offsets\n",
                  run.program_name);
-  } else {
-    // What was printed so far comes before the layout where both go to one
-    // place, such as -o /dev/stdout.
-    std::fflush(stdout);
-    result = write_whole_file(run.output_name, text, size);
+    return false;
   }
+  // What was printed so far comes before the layout where both go to one
+  // place, such as -o /dev/stdout.
+  std::fflush(stdout);
+  write_result result = write_whole_file(run.output_name, text, size);
   std::free(text);
   switch (result) {
     case write_result::written:
-      return size != 0;
+      return true;
     case write_result::cannot_open: {
       // Version 2.00 has always said so on standard output.
       std::FILE* stream = run.compat ? stdout : stderr;
