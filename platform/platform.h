@@ -17,6 +17,16 @@ enum class measure_result { measured, cannot_open, too_large };
 // more than 0xFFFFFFFF bytes is too large.
 measure_result measure_file(const char* name, std::uint32_t& size);
 
+// What a length found by measuring means, for every system: a negative
+// length is none.
+inline measure_result measure_length(std::int64_t length, std::uint32_t& size) {
+  if (length < 0) return measure_result::cannot_open;
+  if (static_cast<std::uint64_t>(length) > 0xFFFFFFFFu)
+    return measure_result::too_large;
+  size = static_cast<std::uint32_t>(length);
+  return measure_result::measured;
+}
+
 enum class write_result { written, cannot_open, cannot_write };
 
 // Creates or empties the file `name` and writes all `size` bytes of `bytes`

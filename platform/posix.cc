@@ -14,7 +14,6 @@ measure_result measure_file(const char* name, std::uint32_t& size) {
   int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return measure_result::cannot_open;
 
-  measure_result result = measure_result::cannot_open;
   struct stat status;
   off_t length = -1;
   if (fstat(fd, &status) == 0) {
@@ -23,14 +22,7 @@ measure_result measure_file(const char* name, std::uint32_t& size) {
     else if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode))
       length = lseek(fd, 0, SEEK_END);  // a device's size is where it ends
   }
-  if (length >= 0) {
-    if (static_cast<std::uint64_t>(length) > 0xFFFFFFFFu) {
-      result = measure_result::too_large;
-    } else {
-      size = static_cast<std::uint32_t>(length);
-      result = measure_result::measured;
-    }
-  }
+  measure_result result = measure_length(length, size);
   close(fd);
   return result;
 }

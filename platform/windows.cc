@@ -58,16 +58,8 @@ measure_result measure_file(const char* name, std::uint32_t& size) {
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return measure_result::cannot_open;
 
-  measure_result result = measure_result::cannot_open;
   LONGLONG length = length_of(handle);
-  if (length >= 0) {
-    if (static_cast<std::uint64_t>(length) > 0xFFFFFFFFu) {
-      result = measure_result::too_large;
-    } else {
-      size = static_cast<std::uint32_t>(length);
-      result = measure_result::measured;
-    }
-  }
+  measure_result result = measure_length(length, size);
   CloseHandle(handle);
   return result;
 }
