@@ -34,11 +34,11 @@ test=("${build[@]}" bash-completion tmux groff-base mandoc man-db dpkg-dev file
 # its runtime and llvm (symbolized stack traces): fuzz/run.sh; strace,
 # hyperfine, time and jq (valgrind is above): bench/run.sh; git:
 # scripts/reproducible.sh and the fresh machine test, with debootstrap;
-# mingw-w64 with wine, and i686 with qemu-user: the cross builds, with
-# GoogleTest built from its sources.
+# mingw-w64 with wine (and unzip for the zip), and i686 with qemu-user:
+# the cross builds, with GoogleTest built from its sources.
 ci=("${test[@]}" git clang-format-14 clang-tidy-14 cppcheck
   clang-14 libclang-rt-14-dev llvm-14 strace hyperfine time jq debootstrap
-  g++-mingw-w64-x86-64 wine64 g++-i686-linux-gnu qemu-user googletest)
+  g++-mingw-w64-x86-64 wine64 unzip g++-i686-linux-gnu qemu-user googletest)
 
 usage() {
   echo "usage: $me [--list | --check] build|test|ci" >&2
