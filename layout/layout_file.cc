@@ -7,9 +7,12 @@ namespace {
 
 constexpr char version_1_line[] = "v1.00\r\n";
 constexpr char version_2_line[] = "v2.00\r\n";
+// Both version lines are written, and counted, with one length.
+constexpr std::size_t version_line_size = sizeof version_1_line - 1;
+static_assert(sizeof version_2_line - 1 == version_line_size);
 constexpr char esf_line_start[] = "ZUN_CONFIG_FILE,\"";
 constexpr char line_end[] = "\"\r\n";
-// "0x" and sixteen digits, then ,"
+// "0x" and sixteen digits; a line adds ,", the name and "\r\n.
 constexpr std::size_t offset_field_size = 18;
 constexpr std::size_t entry_line_overhead =
     offset_field_size + 2 + sizeof line_end - 1;
@@ -54,7 +57,7 @@ inline char* append_line(char* text, std::uint32_t offset, const char* name) {
 std::size_t format_layout(const char* version_line, const char* esf_name,
                           const process_list& processes,
                           const placement& placed, char* text) {
-  char* end = append(text, version_line, sizeof version_1_line - 1);
+  char* end = append(text, version_line, version_line_size);
   if (esf_name != nullptr) {
     end = append(end, esf_line_start, sizeof esf_line_start - 1);
     end = append(end, esf_name, std::strlen(esf_name));
@@ -69,7 +72,7 @@ std::size_t format_layout(const char* version_line, const char* esf_name,
 }  // namespace
 
 std::size_t layout_size(const process_list& processes, const char* esf_name) {
-  std::size_t size = sizeof version_1_line - 1 + entry_line_overhead;
+  std::size_t size = version_line_size + entry_line_overhead;
   if (esf_name != nullptr)
     size +=
         sizeof esf_line_start - 1 + std::strlen(esf_name) + sizeof line_end - 1;
